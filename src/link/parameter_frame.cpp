@@ -50,7 +50,9 @@ Frame BuildFrame(std::uint8_t command, const ModuleParams& params) {
     return frame;
 }
 
-Frame BuildWriteRequest(const ModuleParams& params) { return BuildFrame(kCommandWriteAll, params); }
+Frame BuildWriteRequest(const ModuleParams& params) {
+    return BuildFrame(kCommandWriteAll, params);
+}
 
 const Frame& ReadRequest() {
     static const Frame request = BuildFrame(kCommandReadAll, ModuleParams{});
@@ -63,8 +65,8 @@ ModuleParams DecodeSettings(const std::uint8_t* frame) {
     params.command = frame[offset::kCommand];
     params.baudCode = s[0];
     params.parity = s[1];
-    params.frequencyMHz = RegisterToFrequency((std::uint32_t{s[2]} << 16) |
-                                              (std::uint32_t{s[3]} << 8) | s[4]);
+    params.frequencyMHz =
+        RegisterToFrequency((std::uint32_t{s[2]} << 16) | (std::uint32_t{s[3]} << 8) | s[4]);
     params.spreadingFactor = s[5];
     params.mode = s[6];
     params.bandwidthCode = s[7];

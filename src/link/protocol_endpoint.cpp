@@ -5,7 +5,9 @@ namespace vesk {
 VeskSerial::VeskSerial(platform::SerialBackend& serialBackend) : CXSerial(serialBackend) {}
 
 // The reader must end before this part of the object goes.
-VeskSerial::~VeskSerial() { Close(); }
+VeskSerial::~VeskSerial() {
+    Close();
+}
 
 void VeskSerial::SetNotify(platform::WindowHandle window, std::uint32_t message) {
     std::lock_guard guard(replyLock);
@@ -50,7 +52,9 @@ void VeskSerial::OnByte(std::uint8_t byte) {
     }
 }
 
-void VeskSerial::OnPortLost() { Notify(kPortLost); }
+void VeskSerial::OnPortLost() {
+    Notify(kPortLost);
+}
 
 void VeskSerial::Notify(Notification status) {
     platform::WindowHandle window = 0;

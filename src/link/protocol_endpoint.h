@@ -24,7 +24,7 @@
 namespace vesk {
 
 class VeskSerial : public CXSerial {
-public:
+  public:
     enum Notification : std::uintptr_t {
         kReplyGood = 0,
         kReplyBadChecksum = 1,
@@ -42,11 +42,11 @@ public:
     // before the first one.
     ModuleParams LastReply() const;
 
-protected:
+  protected:
     void OnByte(std::uint8_t byte) override;
     void OnPortLost() override;
 
-private:
+  private:
     void Notify(Notification status);
 
     mutable std::mutex replyLock;

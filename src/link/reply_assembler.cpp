@@ -19,7 +19,9 @@ void ReplyAssembler::Reset() {
     inFrame = false;
 }
 
-void ReplyAssembler::Append(std::uint8_t byte) { rxBuffer[static_cast<std::size_t>(rxCount++)] = byte; }
+void ReplyAssembler::Append(std::uint8_t byte) {
+    rxBuffer[static_cast<std::size_t>(rxCount++)] = byte;
+}
 
 ReplyAssembler::Outcome ReplyAssembler::Feed(std::uint8_t byte) {
     if (byte == kSync) {
@@ -49,7 +51,8 @@ ReplyAssembler::Outcome ReplyAssembler::Feed(std::uint8_t byte) {
 
     if (byte == kLineFeed) {
         Outcome outcome = Outcome::kNone;
-        if (rxCount >= kMinClosedLength && rxBuffer[static_cast<std::size_t>(rxCount - 2)] == kCarriageReturn) {
+        if (rxCount >= kMinClosedLength &&
+            rxBuffer[static_cast<std::size_t>(rxCount - 2)] == kCarriageReturn) {
             outcome = CloseFrame();
         }
         if (rxCount > static_cast<int>(kMaxHeld)) {

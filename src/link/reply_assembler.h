@@ -13,7 +13,7 @@
 namespace vesk {
 
 class ReplyAssembler {
-public:
+  public:
     enum class Outcome { kNone, kGoodFrame, kBadChecksum };
 
     // Feeds one byte. On kGoodFrame, Frame() holds the frame just completed.
@@ -24,7 +24,7 @@ public:
 
     static constexpr std::size_t kMaxHeld = 512;
 
-private:
+  private:
     void Reset();
     void Append(std::uint8_t byte);
     Outcome CloseFrame();

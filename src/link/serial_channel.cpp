@@ -8,11 +8,15 @@ namespace vesk {
 using platform::IoResult;
 using platform::WaitResult;
 
-bool PortExists(unsigned portNumber) { return platform::SystemSerialBackend().Exists(portNumber); }
+bool PortExists(unsigned portNumber) {
+    return platform::SystemSerialBackend().Exists(portNumber);
+}
 
 CXSerial::CXSerial(platform::SerialBackend& serialBackend) : backend(serialBackend) {}
 
-CXSerial::~CXSerial() { Close(); }
+CXSerial::~CXSerial() {
+    Close();
+}
 
 bool CXSerial::IsOpen() const {
     std::lock_guard guard(writeLock);

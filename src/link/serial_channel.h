@@ -25,7 +25,7 @@ namespace vesk {
 bool PortExists(unsigned portNumber);
 
 class CXSerial {
-public:
+  public:
     explicit CXSerial(platform::SerialBackend& backend = platform::SystemSerialBackend());
     virtual ~CXSerial();
     CXSerial(const CXSerial&) = delete;
@@ -56,14 +56,14 @@ public:
     static constexpr int kMaxRetries = 3;
     static constexpr unsigned kEventMask = 0x69;  // received char, CTS, RLSD, break
 
-protected:
+  protected:
     // Called on the reader thread for each received byte.
     virtual void OnByte(std::uint8_t byte) = 0;
     // Called on the reader thread when the device hangs up; the reader has then
     // ended and the port stays held until Close.
     virtual void OnPortLost() {}
 
-private:
+  private:
     bool StartReader();
     void StopReader();
     void ReaderLoop(platform::SerialDevice& device);

@@ -15,7 +15,7 @@ struct TableRange {
 };
 
 constexpr TableRange kBuiltInTable[] = {
-    {1, 16, "/dev/ttyUSB"}, {17, 16, "/dev/ttyACM"},  {33, 32, "/dev/ttyS"},
+    {1, 16, "/dev/ttyUSB"}, {17, 16, "/dev/ttyACM"}, {33, 32, "/dev/ttyS"},
     {65, 8, "/dev/ttyAMA"}, {73, 8, "/dev/rfcomm"},
 };
 

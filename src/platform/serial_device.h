@@ -43,7 +43,7 @@ struct IoResult {
 };
 
 class SerialDevice {
-public:
+  public:
     virtual ~SerialDevice() = default;
 
     // Set-up calls, made by Open in this order.
@@ -64,7 +64,7 @@ public:
 };
 
 class SerialBackend {
-public:
+  public:
     virtual ~SerialBackend() = default;
     // Opens port COMn exclusively; null when it is absent, busy or not a serial device.
     virtual std::unique_ptr<SerialDevice> Open(unsigned portNumber) = 0;

@@ -44,7 +44,8 @@ std::uint32_t RegisterWindowMessage(std::string_view name) {
     if (found != registry.numbers.end()) {
         return found->second;
     }
-    const auto number = static_cast<std::uint32_t>(kFirstRegisteredMessage + registry.numbers.size());
+    const auto number =
+        static_cast<std::uint32_t>(kFirstRegisteredMessage + registry.numbers.size());
     registry.numbers.emplace(std::string(name), number);
     return number;
 }

@@ -11,8 +11,8 @@
 namespace vesk::platform {
 
 using WindowHandle = std::uintptr_t;  // 0 is none
-using MessageSink = std::function<void(std::uint32_t message, std::uintptr_t wParam,
-                                       std::intptr_t lParam)>;
+using MessageSink =
+    std::function<void(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
 // The same name gives the same number for the life of the process; numbers
 // start at 0xC000 as registered messages do. An empty name gives 0.

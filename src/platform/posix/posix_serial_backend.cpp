@@ -8,7 +8,7 @@ namespace vesk::platform {
 namespace {
 
 class PosixSerialBackend : public SerialBackend {
-public:
+  public:
     std::unique_ptr<SerialDevice> Open(unsigned portNumber) override {
         const std::optional<std::string> path = DevicePathForPort(portNumber);
         if (!path) {

@@ -34,7 +34,9 @@ bool ClearModemLines(int fd) {
     return (errno == ENOTTY || errno == EINVAL) && IsPseudoTerminal(fd);
 }
 
-bool IsHangUpError(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
+bool IsHangUpError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
 
 }  // namespace
 
@@ -81,11 +83,15 @@ bool PosixSerialDevice::Purge(unsigned purgeFlags) {
 }
 
 // poll() waits for input directly; there are no line events to select.
-bool PosixSerialDevice::SetEventMask(unsigned) { return true; }
+bool PosixSerialDevice::SetEventMask(unsigned) {
+    return true;
+}
 
 // Reads never wait in the driver: BuildTermios sets VMIN and VTIME to 0 and the
 // descriptor is non-blocking.
-bool PosixSerialDevice::SetZeroTimeouts() { return true; }
+bool PosixSerialDevice::SetZeroTimeouts() {
+    return true;
+}
 
 bool PosixSerialDevice::ApplyLineSettings(const LineSettings& settings) {
     const std::optional<termios> wanted = BuildTermios(settings);
@@ -93,7 +99,9 @@ bool PosixSerialDevice::ApplyLineSettings(const LineSettings& settings) {
 }
 
 // The tty layer sizes its own buffers; reads and writes stay within 1024 bytes.
-bool PosixSerialDevice::SetQueueSizes(std::size_t, std::size_t) { return true; }
+bool PosixSerialDevice::SetQueueSizes(std::size_t, std::size_t) {
+    return true;
+}
 
 WaitResult PosixSerialDevice::WaitForInput() {
     pollfd fds[2] = {{stopEvent, POLLIN, 0}, {fd, POLLIN, 0}};
@@ -155,7 +163,8 @@ IoResult PosixSerialDevice::Write(const std::uint8_t* data, std::size_t length, 
         } else if (errno != EAGAIN && errno != EWOULDBLOCK) {
             return {IsHangUpError(errno) ? IoResult::kHangUp : IoResult::kError, written};
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             return {IoResult::kTimedOut, written};
         }

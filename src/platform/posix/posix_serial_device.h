@@ -10,7 +10,7 @@
 namespace vesk::platform {
 
 class PosixSerialDevice : public SerialDevice {
-public:
+  public:
     // Null when the path is no character device, cannot be opened, is not a
     // tty, or is held by another program.
     static std::unique_ptr<PosixSerialDevice> OpenPath(const std::string& path);
@@ -26,7 +26,7 @@ public:
     IoResult Read(std::uint8_t* buffer, std::size_t capacity) override;
     IoResult Write(const std::uint8_t* data, std::size_t length, int timeoutMs) override;
 
-private:
+  private:
     PosixSerialDevice(int portFd, int stopFd) : fd(portFd), stopEvent(stopFd) {}
 
     int fd;
