@@ -12,7 +12,7 @@ bool PortExists(unsigned portNumber) {
     return platform::SystemSerialBackend().Exists(portNumber);
 }
 
-CXSerial::CXSerial(platform::SerialBackend& serialBackend) : backend(serialBackend) {}
+CXSerial::CXSerial(platform::SerialBackend& serialBackend) : portBackend(serialBackend) {}
 
 CXSerial::~CXSerial() {
     Close();
@@ -29,7 +29,7 @@ bool CXSerial::Open(unsigned port, int baud, int parityCode) {
     baudRate = baud;
     parity = parityCode;
 
-    std::unique_ptr<platform::SerialDevice> opened = backend.Open(port);
+    std::unique_ptr<platform::SerialDevice> opened = portBackend.Open(port);
     if (!opened) {
         return false;
     }

@@ -68,7 +68,7 @@ class CXSerial {
     void StopReader();
     void ReaderLoop(platform::SerialDevice& device);
 
-    platform::SerialBackend& backend;
+    platform::SerialBackend& portBackend;
     unsigned portNumber = 1;
     int baudRate = 9600;
     int parity = 0;
