@@ -115,6 +115,9 @@ bool CXSerial::StartReader() {
     if (reading == nullptr) {
         return false;
     }
+    // Done here rather than on the new thread, so that a reply arriving right
+    // after Open returns is never thrown away by a purge that comes late.
+    reading->Purge(platform::kPurgeAll);
     try {
         readerThread = std::thread([this, reading] { ReaderLoop(*reading); });
     } catch (const std::system_error&) {
@@ -137,7 +140,6 @@ void CXSerial::StopReader() {
 }
 
 void CXSerial::ReaderLoop(platform::SerialDevice& reading) {
-    reading.Purge(platform::kPurgeAll);
     std::uint8_t buffer[kChunkSize];
     for (;;) {
         const WaitResult waited = reading.WaitForInput();

@@ -1,7 +1,5 @@
 #include "link/fake_serial_backend.h"
 
-#include <chrono>
-
 namespace vesk::testing {
 
 using platform::IoResult;
@@ -168,12 +166,6 @@ std::vector<std::uint8_t> FakeSerialBackend::Written() const {
 int FakeSerialBackend::OpenDevices() const {
     std::lock_guard guard(state->lock);
     return state->openDevices;
-}
-
-bool FakeSerialBackend::WaitForCalls(std::size_t count) const {
-    std::unique_lock guard(state->lock);
-    return state->changed.wait_for(guard, std::chrono::seconds(5),
-                                   [&] { return state->calls.size() >= count; });
 }
 
 void FakeSerialBackend::ClearRecord() {

@@ -37,8 +37,6 @@ class FakeSerialBackend : public platform::SerialBackend {
     std::vector<std::size_t> Chunks() const;
     std::vector<std::uint8_t> Written() const;
     int OpenDevices() const;
-    // Waits (bounded) until `count` calls were recorded; false on time-out.
-    bool WaitForCalls(std::size_t count) const;
     void ClearRecord();
 
   private:

@@ -25,6 +25,30 @@ bool HasUartBehind(const std::string& devicePath) {
 
 }  // namespace
 
+bool IsSerialTty(unsigned long deviceMajor, unsigned long deviceMinor) {
+    // Lines read "name  /dev/node  major  minor[-last]  type".
+    std::ifstream drivers("/proc/tty/drivers");
+    std::string line;
+    while (std::getline(drivers, line)) {
+        std::istringstream fields(line);
+        std::string name, node, minors, type;
+        unsigned long major = 0;
+        if (!(fields >> name >> node >> major >> minors >> type) || major != deviceMajor) {
+            continue;
+        }
+        unsigned long first = 0, last = 0;
+        const int parsed = std::sscanf(minors.c_str(), "%lu-%lu", &first, &last);
+        if (parsed == 1) {
+            last = first;
+        }
+        if (parsed >= 1 && deviceMinor >= first && deviceMinor <= last &&
+            (type == "serial" || type == "pty:slave")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool IsFlockHeld(unsigned long deviceMajor, unsigned long deviceMinor, unsigned long inode) {
     std::ifstream locks("/proc/locks");
     std::string line;
@@ -56,7 +80,8 @@ bool DeviceLooksUsable(const std::string& path) {
     if (access(path.c_str(), R_OK | W_OK) != 0) {
         return false;
     }
-    return HasUartBehind(path) && !IsFlockHeld(major(info.st_dev), minor(info.st_dev), info.st_ino);
+    return IsSerialTty(major(info.st_rdev), minor(info.st_rdev)) && HasUartBehind(path) &&
+           !IsFlockHeld(major(info.st_dev), minor(info.st_dev), info.st_ino);
 }
 
 }  // namespace vesk::platform
