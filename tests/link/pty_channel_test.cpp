@@ -1,0 +1,244 @@
+// CXSerial and VeskSerial over a real pseudo-terminal linked into a private
+// virtual-port directory: delivery, line settings seen by the other end,
+// exclusive access, unplugging, and teardown while bytes arrive.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "link/frame_fixtures.h"
+#include "link/notification_queue.h"
+#include "link/protocol_endpoint.h"
+#include "platform/com_port_map.h"
+#include "support/sim_process.h"
+
+namespace vesk {
+namespace {
+
+using testing::Bytes;
+
+// A pseudo-terminal whose slave is linked as COM<port>; the test plays the module on the master.
+class PtyPort {
+  public:
+    explicit PtyPort(unsigned comNumber) : port(comNumber) {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        EXPECT_GE(master, 0);
+        EXPECT_EQ(grantpt(master), 0);
+        EXPECT_EQ(unlockpt(master), 0);
+        mkdir(platform::VirtualPortDirectory().c_str(), 0700);
+        EXPECT_EQ(symlink(ptsname(master), platform::VirtualPortPath(port).c_str()), 0);
+    }
+    ~PtyPort() {
+        Unplug();
+        unlink(platform::VirtualPortPath(port).c_str());
+    }
+
+    void Write(const Bytes& bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t put = write(master, bytes.data() + done, bytes.size() - done);
+            ASSERT_GT(put, 0);
+            done += static_cast<std::size_t>(put);
+        }
+    }
+
+    // Reads exactly `count` bytes, waiting at most 5 s.
+    Bytes Read(std::size_t count) {
+        Bytes bytes;
+        while (bytes.size() < count) {
+            pollfd in{master, POLLIN, 0};
+            if (poll(&in, 1, 5000) <= 0) {
+                break;
+            }
+            std::uint8_t buffer[256];
+            const ssize_t got = read(master, buffer, std::min(sizeof buffer, count - bytes.size()));
+            if (got <= 0) {
+                break;
+            }
+            bytes.insert(bytes.end(), buffer, buffer + got);
+        }
+        return bytes;
+    }
+
+    termios Settings() const {
+        termios t{};
+        tcgetattr(master, &t);
+        return t;
+    }
+
+    void Unplug() {
+        if (master >= 0) {
+            close(master);
+            master = -1;
+        }
+    }
+
+    const unsigned port;
+
+  private:
+    int master = -1;
+};
+
+// Collects the bytes it is handed; counts hang-ups.
+class RecordingSerial : public CXSerial {
+  public:
+    ~RecordingSerial() override { Close(); }
+    Bytes WaitForBytes(std::size_t count) {
+        std::unique_lock guard(lock);
+        arrived.wait_for(guard, std::chrono::seconds(5), [&] { return received.size() >= count; });
+        return received;
+    }
+    bool WaitForLost() {
+        std::unique_lock guard(lock);
+        return arrived.wait_for(guard, std::chrono::seconds(5), [&] { return lost > 0; });
+    }
+
+  protected:
+    void OnByte(std::uint8_t byte) override {
+        std::lock_guard guard(lock);
+        received.push_back(byte);
+        arrived.notify_all();
+    }
+    void OnPortLost() override {
+        std::lock_guard guard(lock);
+        ++lost;
+        arrived.notify_all();
+    }
+
+  private:
+    std::mutex lock;
+    std::condition_variable arrived;
+    Bytes received;
+    int lost = 0;
+};
+
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+class PtyChannelTest : public ::testing::Test {
+  protected:
+    testing::ScopedRuntimeDir runtime;
+    PtyPort pty{5};
+};
+
+TEST_F(PtyChannelTest, BytesArriveAtOnByteInOrder) {
+    RecordingSerial serial;
+    ASSERT_TRUE(serial.Open(pty.port, 115200, 0));
+    std::mt19937 random(11);
+    Bytes sent(5000);
+    for (auto& byte : sent) {
+        byte = static_cast<std::uint8_t>(random());
+    }
+    pty.Write(sent);
+    EXPECT_EQ(serial.WaitForBytes(sent.size()), sent);
+}
+
+TEST_F(PtyChannelTest, TheOtherEndSeesTheLineTheChannelSet) {
+    RecordingSerial serial;
+    ASSERT_TRUE(serial.Open(pty.port, 19200, 0));
+    termios t = pty.Settings();
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B19200));
+    EXPECT_EQ(t.c_cflag & (HUPCL | CSTOPB), 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
+    EXPECT_TRUE(serial.Configure(pty.port, 115200, 0));
+    t = pty.Settings();
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
+    EXPECT_FALSE(serial.Configure(pty.port, 12345, 0));  // a speed termios cannot set
+    EXPECT_TRUE(serial.IsOpen());
+}
+
+TEST_F(PtyChannelTest, RequestsReachTheModuleAndItsReplyIsDecoded) {
+    testing::NotificationQueue window;
+    VeskSerial serial;
+    serial.SetNotify(window.Handle(), 0xC010);
+    ASSERT_TRUE(serial.Open(pty.port, 9600, 0));
+    ASSERT_TRUE(serial.ReadAll());
+    EXPECT_EQ(pty.Read(25), testing::ToBytes(ReadRequest()));
+    pty.Write(testing::ToBytes(testing::kDefaultWriteFrame));
+    const auto posted = window.Next();
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(posted->wParam, VeskSerial::kReplyGood);
+    EXPECT_EQ(serial.LastReply().frequencyMHz, 434.0);
+}
+
+TEST_F(PtyChannelTest, APortHeldByOneChannelCanNeitherBeListedNorOpenedByAnother) {
+    RecordingSerial first, second;
+    EXPECT_TRUE(PortExists(pty.port));
+    ASSERT_TRUE(first.Open(pty.port, 9600, 0));
+    EXPECT_FALSE(PortExists(pty.port));
+    EXPECT_FALSE(second.Open(pty.port, 9600, 0));
+    EXPECT_FALSE(second.IsOpen());
+    first.Close();
+    EXPECT_TRUE(PortExists(pty.port));
+    EXPECT_TRUE(second.Open(pty.port, 9600, 0));
+}
+
+TEST_F(PtyChannelTest, EntriesThatAreNotSerialDevicesAreNeitherListedNorOpened) {
+    const std::string regular = runtime.Path() + "/not-a-device";
+    std::ofstream(regular) << "x";
+    const struct {
+        unsigned port;
+        std::string target;
+    } entries[] = {{20, regular}, {21, "/dev/null"}, {22, runtime.Path() + "/missing"}};
+    for (const auto& entry : entries) {
+        SCOPED_TRACE(entry.target);
+        ASSERT_EQ(symlink(entry.target.c_str(), platform::VirtualPortPath(entry.port).c_str()), 0);
+        RecordingSerial serial;
+        EXPECT_FALSE(PortExists(entry.port));
+        EXPECT_FALSE(serial.Open(entry.port, 9600, 0));
+        EXPECT_FALSE(serial.IsOpen());
+    }
+    for (unsigned port : {0u, 256u, 1000u}) {
+        EXPECT_FALSE(PortExists(port));
+    }
+}
+
+TEST_F(PtyChannelTest, UnpluggingEndsTheReaderOnceAndLeavesTheProcessIdle) {
+    RecordingSerial serial;
+    ASSERT_TRUE(serial.Open(pty.port, 9600, 0));
+    pty.Unplug();
+    ASSERT_TRUE(serial.WaitForLost());
+    const double before = ProcessCpuSeconds();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // A reader that kept waking on the hang-up would burn the whole half second.
+    EXPECT_LT(ProcessCpuSeconds() - before, 0.1);
+    EXPECT_TRUE(serial.IsOpen());  // held until the owner closes it
+    const std::uint8_t request[25] = {};
+    EXPECT_FALSE(serial.Send(request, sizeof request));
+    EXPECT_TRUE(serial.Close());
+}
+
+TEST_F(PtyChannelTest, DestroyingAnEndpointWhileBytesArriveDeliversNothingAfterwards) {
+    std::atomic<bool> feeding{true};
+    std::thread feeder([&] {
+        const Bytes frame = testing::ToBytes(testing::kDefaultWriteFrame);
+        while (feeding) {
+            pty.Write(frame);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    testing::NotificationQueue window;
+    for (int round = 0; round < 10; ++round) {
+        auto serial = std::make_unique<VeskSerial>();
+        serial->SetNotify(window.Handle(), 0xC011);
+        ASSERT_TRUE(serial->Open(pty.port, 115200, 0));
+        window.Next();
+        serial.reset();  // ASan and TSan watch for delivery into the freed object
+    }
+    feeding = false;
+    feeder.join();
+}
+
+}  // namespace
+}  // namespace vesk
