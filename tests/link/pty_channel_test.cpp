@@ -17,6 +17,7 @@
 #include "link/frame_fixtures.h"
 #include "link/notification_queue.h"
 #include "link/protocol_endpoint.h"
+#include "link/recording_serial.h"
 #include "platform/com_port_map.h"
 #include "support/sim_process.h"
 
@@ -87,38 +88,7 @@ class PtyPort {
     int master = -1;
 };
 
-// Collects the bytes it is handed; counts hang-ups.
-class RecordingSerial : public CXSerial {
-  public:
-    ~RecordingSerial() override { Close(); }
-    Bytes WaitForBytes(std::size_t count) {
-        std::unique_lock guard(lock);
-        arrived.wait_for(guard, std::chrono::seconds(5), [&] { return received.size() >= count; });
-        return received;
-    }
-    bool WaitForLost() {
-        std::unique_lock guard(lock);
-        return arrived.wait_for(guard, std::chrono::seconds(5), [&] { return lost > 0; });
-    }
-
-  protected:
-    void OnByte(std::uint8_t byte) override {
-        std::lock_guard guard(lock);
-        received.push_back(byte);
-        arrived.notify_all();
-    }
-    void OnPortLost() override {
-        std::lock_guard guard(lock);
-        ++lost;
-        arrived.notify_all();
-    }
-
-  private:
-    std::mutex lock;
-    std::condition_variable arrived;
-    Bytes received;
-    int lost = 0;
-};
+using testing::RecordingSerial;
 
 double ProcessCpuSeconds() {
     timespec now{};

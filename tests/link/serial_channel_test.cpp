@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/fake_serial_backend.h"
+#include "link/recording_serial.h"
 
 namespace vesk {
 namespace {
@@ -17,45 +18,7 @@ namespace {
 using testing::FakeSerialBackend;
 using Strings = std::vector<std::string>;
 
-// Records the bytes it is handed and whether the port was lost.
-class RecordingSerial : public CXSerial {
-  public:
-    explicit RecordingSerial(platform::SerialBackend& backend) : CXSerial(backend) {}
-    ~RecordingSerial() override { Close(); }
-
-    std::vector<std::uint8_t> Received() {
-        std::lock_guard guard(lock);
-        return received;
-    }
-    int LostCount() const { return lost.load(); }
-    bool WaitForBytes(std::size_t count) {
-        std::unique_lock guard(lock);
-        return arrived.wait_for(guard, std::chrono::seconds(5),
-                                [&] { return received.size() >= count; });
-    }
-    bool WaitForLost() {
-        std::unique_lock guard(lock);
-        return arrived.wait_for(guard, std::chrono::seconds(5), [&] { return lost.load() > 0; });
-    }
-
-  protected:
-    void OnByte(std::uint8_t byte) override {
-        std::lock_guard guard(lock);
-        received.push_back(byte);
-        arrived.notify_all();
-    }
-    void OnPortLost() override {
-        std::lock_guard guard(lock);
-        ++lost;
-        arrived.notify_all();
-    }
-
-  private:
-    std::mutex lock;
-    std::condition_variable arrived;
-    std::vector<std::uint8_t> received;
-    std::atomic<int> lost{0};
-};
+using testing::RecordingSerial;
 
 const Strings kOpenCalls = {"Open 3",
                             "Purge 15",
@@ -225,8 +188,7 @@ TEST_F(SerialChannelTest, ReceivedBytesReachOnByteInArrivalOrder) {
         all.insert(all.end(), chunk.begin(), chunk.end());
         backend.Inject(chunk);
     }
-    ASSERT_TRUE(serial.WaitForBytes(all.size()));
-    EXPECT_EQ(serial.Received(), all);
+    EXPECT_EQ(serial.WaitForBytes(all.size()), all);
 }
 
 TEST_F(SerialChannelTest, AHangUpEndsTheReaderOnceAndKeepsThePortUntilClose) {
