@@ -84,6 +84,19 @@ std::uint64_t TruncatedBits(double value) {
     return static_cast<std::uint64_t>(static_cast<std::int64_t>(whole));
 }
 
+// Leading decimal digits, saturating far above any port number or speed.
+unsigned LeadingNumber(std::string_view text) {
+    constexpr unsigned kLimit = 100000000;
+    unsigned number = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        number = std::min(kLimit, number * 10 + static_cast<unsigned>(c - '0'));
+    }
+    return number;
+}
+
 std::uint8_t SelectionCode(int index) {
     return index == kNoSelection ? 0xFF : static_cast<std::uint8_t>(index);
 }
@@ -210,6 +223,15 @@ void ShowParams(const ModuleParams& params, ModuleSelection& selection,
     selection.parity = IndexForCode(params.parity, 0, kParityChoices, selection.parity);
     selection.breath = IndexForCode(params.breathIndex, 0, kBreathChoices, kNoSelection);
     selection.wakeTimer = IndexForCode(params.wakeIndex, 0, kWakeTimerChoices, kNoSelection);
+}
+
+unsigned PortNumberFromText(std::string_view text) {
+    const std::size_t m = text.find('M');
+    return LeadingNumber(m == std::string_view::npos ? text : text.substr(m + 1));
+}
+
+int BaudRateFromText(std::string_view text) {
+    return static_cast<int>(LeadingNumber(text));
 }
 
 }  // namespace vesk::ui

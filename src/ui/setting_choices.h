@@ -87,4 +87,11 @@ ModuleParams CollectParams(const ModuleSelection& selection);
 // it has no choice for (the Breath and Wake Timer lists lose their selection).
 void ShowParams(const ModuleParams& params, ModuleSelection& selection, const NumberFormat& format);
 
+// The PC side of the line, read from the texts of its lists.
+// The port number is the decimal number at the start of the text after its
+// first "M" ("COM12" gives 12; the whole text when there is no "M"; no digits
+// give 0). The speed is the decimal number at the start of the text.
+unsigned PortNumberFromText(std::string_view text);
+int BaudRateFromText(std::string_view text);
+
 }  // namespace vesk::ui

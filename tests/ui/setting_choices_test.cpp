@@ -248,5 +248,19 @@ TEST(SettingChoicesTest, ParseNumberReadsLocaleTextsAndRefusesTheRest) {
     }
 }
 
+TEST(SettingChoicesTest, PortAndSpeedAreReadFromTheListTexts) {
+    struct Row {
+        const char* text;
+        unsigned port;
+    };
+    const Row rows[] = {{"COM1", 1}, {"COM12", 12}, {"COM255", 255}, {"", 0},
+                        {"COM", 0},  {"7", 7},      {"XM3Y", 3},     {"COMx4", 0}};
+    for (const Row& row : rows) {
+        EXPECT_EQ(PortNumberFromText(row.text), row.port) << '"' << row.text << '"';
+    }
+    EXPECT_EQ(BaudRateFromText("115200"), 115200);
+    EXPECT_EQ(BaudRateFromText(""), 0);
+}
+
 }  // namespace
 }  // namespace vesk::ui

@@ -1,0 +1,1 @@
+// Stands in for the compiled resources while the resource file is absent.
