@@ -15,7 +15,8 @@ namespace vesk::sim {
 namespace {
 
 constexpr std::size_t kReadSize = 4096;
-constexpr int kWriteTimeoutMs = 1000;
+// A real transmitter never waits for the far end: after this the rest is lost.
+constexpr int kWriteTimeoutMs = 200;
 // Without line time, --split still leaves a gap so each byte arrives in a read of its own.
 constexpr auto kSplitGap = std::chrono::milliseconds(2);
 

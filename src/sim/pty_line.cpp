@@ -74,11 +74,12 @@ PtyLine::~PtyLine() {
 }
 
 std::optional<int> PtyLine::PeerBaud() const {
+    // A speed outside the known rates, or unreadable settings, matches no module speed.
     termios settings{};
     if (tcgetattr(master, &settings) != 0) {
-        return std::nullopt;
+        return 0;
     }
-    return BaudFromSpeed(cfgetospeed(&settings));
+    return BaudFromSpeed(cfgetospeed(&settings)).value_or(0);
 }
 
 }  // namespace vesk::sim

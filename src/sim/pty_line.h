@@ -21,7 +21,8 @@ class PtyLine : public ModuleLine {
     const std::string& SlavePath() const { return slavePath; }
 
     int Fd() const override { return master; }
-    // The master's termios shows the settings the slave was given.
+    // The master's termios shows the settings the slave was given; 0 when
+    // it shows a speed outside the known rates.
     std::optional<int> PeerBaud() const override;
     bool SetLineFormat(int, std::uint8_t) override { return true; }
 
