@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <fstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -34,6 +35,18 @@ constexpr milliseconds kSilence{1000};
 ModuleParams Expected(std::uint8_t command, ModuleParams settings) {
     settings.command = command;
     return settings;
+}
+
+// The resident memory of a process, from /proc; -1 when unreadable.
+long ResidentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return -1;
 }
 
 class SimEndToEnd : public ::testing::Test {
@@ -214,8 +227,9 @@ TEST_F(SimEndToEnd, ARequestSentOneByteAtATimeIsAnswered) {
 TEST_F(SimEndToEnd, AFloodOfJunkIsSurvivedAndNeverAnswered) {
     Start({});
     Open(9600);
+    const long residentBefore = ResidentKiB(sim->Pid());
     std::mt19937 generator(3);
-    std::vector<std::uint8_t> junk(256 * 1024);
+    std::vector<std::uint8_t> junk(1024 * 1024);
     for (std::uint8_t& byte : junk) {
         byte = static_cast<std::uint8_t>(generator());
     }
@@ -223,6 +237,8 @@ TEST_F(SimEndToEnd, AFloodOfJunkIsSurvivedAndNeverAnswered) {
     // The first notification is the answer to the read, not to the junk.
     EXPECT_EQ(Read(), VeskSerial::kReplyGood);
     EXPECT_EQ(port.LastReply(), Expected(kCommandReadAll, sim::DefaultModuleSettings()));
+    // The module keeps a fixed buffer: a megabyte of junk must not stay in its memory.
+    EXPECT_LT(ResidentKiB(sim->Pid()) - residentBefore, 512);
 }
 
 TEST_F(SimEndToEnd, AStalledModuleLetsThePcsWritesFillTheLine) {
