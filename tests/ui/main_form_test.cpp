@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -393,6 +394,31 @@ class MainFormTest : public QObject {
         QCOMPARE(catcher.urls.size(), 1);
         QVERIFY(catcher.urls.front().isLocalFile());
         QVERIFY(catcher.urls.front().path().endsWith(QStringLiteral("guide/index.html")));
+    }
+
+    void DraggingTheTitleBarMovesTheWindow() {
+        auto* title = Find<TitleBar>("suiTitleBar");
+        const QPoint start = form->pos();
+        QTest::mousePress(title, Qt::LeftButton, {}, QPoint(100, 10));
+        QTest::mouseMove(title, QPoint(130, 30));
+        QTest::mouseRelease(title, Qt::LeftButton, {}, QPoint(130, 30));
+        QCOMPARE(form->pos(), start + QPoint(30, 20));
+    }
+
+    void TheControlBoxOpensTheWindowMenuAndCloseClosesTheWindow() {
+        QTest::mouseClick(Find<QAbstractButton>("suiTitleBar_ControlBox"), Qt::LeftButton);
+        QMenu* menu = Find<QMenu>("suiTitleBar_WindowMenu");
+        QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
+        QStringList items;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator()) {
+                items.append(action->text());
+            }
+        }
+        QCOMPARE(items, (QStringList{QStringLiteral("&Move"), QStringLiteral("&Close")}));
+        menu->close();
+        QTest::mouseClick(Find<QAbstractButton>("suiTitleBar_Close"), Qt::LeftButton);
+        QVERIFY(!form->isVisible());
     }
 
     void ApplicationTitleFollowsTheFileName_data() {
