@@ -62,6 +62,11 @@ class MainFormSimTest : public QObject {
 
     void ReadAllShowsEverySettingOfTheModule() {
         QVERIFY(StartAndOpen({"--no-line-time"}));
+        // The list's tooltip names the device behind the selected port.
+        QVERIFY2(List("suiComboBox_PcPort")
+                     ->toolTip()
+                     .contains(QString::fromStdString(sim->DevicePath())),
+                 qPrintable(List("suiComboBox_PcPort")->toolTip()));
         QTest::mouseClick(Button("btn_ReadAll"), Qt::LeftButton);
         QCOMPARE(form->StatusText(1), QStringLiteral("......"));
         QTRY_COMPARE_WITH_TIMEOUT(form->StatusText(1), QStringLiteral("Successful"), 10000);
