@@ -20,7 +20,7 @@ int Scaled(int count) {
 struct LongRunCase {
     std::string name;
     std::vector<std::string> simArgs;
-    int requests;
+    int reads;
     bool damagedRepliesExpected;
 };
 
@@ -28,7 +28,7 @@ class LongRunTest : public ::testing::TestWithParam<LongRunCase> {};
 
 TEST_P(LongRunTest, EveryRequestIsAnsweredOnceAndNothingElseIsDecoded) {
     const LongRunCase& row = GetParam();
-    const RoundTripFigures figures = RunRoundTrips({row.simArgs, Scaled(row.requests), 25, 7});
+    const RoundTripFigures figures = RunRoundTrips({row.simArgs, Scaled(row.reads), 25, 7});
     ASSERT_TRUE(figures.started);
     EXPECT_EQ(figures.sendFailures, 0);
     EXPECT_EQ(figures.missing, 0);
@@ -102,14 +102,29 @@ TEST(StalledWriteTest, AModuleThatStopsReadingIsNeverReportedAsAnsweredAndNothin
     EXPECT_EQ(figures.notifications, 0);
 }
 
-TEST(GarbageTest, OneMebibyteOfRandomBytesThenAValidReplyIsDecodedInBoundedMemory) {
-    const GarbageFigures figures = RunGarbage(1 << 20, 3);
+struct GarbageCase {
+    std::string name;
+    bool framingHeavy;
+};
+
+class GarbageTest : public ::testing::TestWithParam<GarbageCase> {};
+
+TEST_P(GarbageTest, OneMebibyteThenAValidReplyGivesWhatTheRulesSayInBoundedMemory) {
+    const GarbageFigures figures = RunGarbage(1 << 20, 3, GetParam().framingHeavy);
     ASSERT_TRUE(figures.started);
     EXPECT_TRUE(figures.notificationsMatch);
     EXPECT_TRUE(figures.finalReplyDecoded);
     // The reader keeps one fixed buffer; a copy per byte would show here.
     EXPECT_LT(figures.residentGrowthKiB, 8 * 1024);
+    if (GetParam().framingHeavy) {
+        EXPECT_GT(figures.referenceBad, 0);  // the garbage really reached the checksum test
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Reliability, GarbageTest,
+                         ::testing::Values(GarbageCase{"UniformRandomBytes", false},
+                                           GarbageCase{"FramingHeavyBytes", true}),
+                         [](const auto& tested) { return tested.param.name; });
 
 class WrongSpeedTest : public ::testing::TestWithParam<int> {};
 

@@ -182,13 +182,7 @@ RoundTripFigures RunRoundTrips(const RoundTripRun& run) {
     figures.started = true;
     std::mt19937_64 random(run.seed);
     ModuleParams stored;
-    const auto start = Clock::now();
-    for (int i = 0; i < run.requests; ++i) {
-        const bool write = i == 0 || (run.writeEvery > 0 && i % run.writeEvery == 0);
-        if (write) {
-            stored = RandomSettings(random);
-            ++figures.writes;
-        }
+    auto exchange = [&](bool write) {
         const auto sent = Clock::now();
         const Answer answer =
             RoundTrip(serial, window, write ? &stored : nullptr,
@@ -212,6 +206,15 @@ RoundTripFigures RunRoundTrips(const RoundTripRun& run) {
                 ++figures.sendFailures;
                 break;
         }
+    };
+    const auto start = Clock::now();
+    for (int i = 0; i < run.reads; ++i) {
+        if (i == 0 || (run.writeEvery > 0 && i % run.writeEvery == 0)) {
+            stored = RandomSettings(random);
+            ++figures.writes;
+            exchange(true);
+        }
+        exchange(false);
     }
     figures.seconds = SecondsSince(start);
     figures.unexpected = DrainNotifications(window);
@@ -350,7 +353,7 @@ StallFigures RunStalledWrites(int requests) {
     return figures;
 }
 
-GarbageFigures RunGarbage(std::size_t bytes, std::uint64_t seed) {
+GarbageFigures RunGarbage(std::size_t bytes, std::uint64_t seed, bool framingHeavy) {
     GarbageFigures figures;
     testing::ScopedRuntimeDir runtime;
     testing::PtyModule pty(kPort);
@@ -365,8 +368,11 @@ GarbageFigures RunGarbage(std::size_t bytes, std::uint64_t seed) {
 
     std::mt19937_64 random(seed);
     std::vector<std::uint8_t> garbage(bytes);
+    constexpr std::uint8_t kFramingBytes[] = {0xAF, 0x0D, 0x0A};
     for (auto& byte : garbage) {
-        byte = static_cast<std::uint8_t>(random());
+        const std::uint64_t draw = random();
+        byte = framingHeavy && (draw & 0x100) != 0 ? kFramingBytes[(draw >> 9) % 3]
+                                                   : static_cast<std::uint8_t>(draw);
     }
     ModuleParams settings = RandomSettings(random);
     const Frame reply = BuildFrame(kCommandReadAll, settings);

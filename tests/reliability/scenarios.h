@@ -16,19 +16,19 @@ namespace vesk::reliability {
 // their counts by it.
 int SanitizerSlowdown();
 
-// Request/reply round trips against vesk-sim. The first request, and then every
-// `writeEvery`-th, is a Write All of new random settings; the others are Read
-// All, whose replies must carry the settings last written.
+// Read All round trips against vesk-sim. Before the first, and then before
+// every `writeEvery`-th, comes a Write All of new random settings; every Read
+// All reply must carry the settings last written.
 struct RoundTripRun {
     std::vector<std::string> simArgs;
-    int requests = 0;
-    int writeEvery = 0;  // 0: only the first request writes
+    int reads = 0;
+    int writeEvery = 0;  // 0: only the first read is preceded by a write
     std::uint64_t seed = 1;
 };
 
 struct RoundTripFigures {
     bool started = false;  // vesk-sim ran and the port opened
-    int requests = 0;
+    int requests = 0;      // reads and writes
     int writes = 0;
     int sendFailures = 0;
     int good = 0;           // good replies carrying the expected settings
@@ -95,8 +95,9 @@ struct StallFigures {
 StallFigures RunStalledWrites(int requests);
 
 // `bytes` random bytes from the module side, one byte of idle line, then a valid
-// reply. The notifications must be exactly those a reference ReplyAssembler
-// gives for the same bytes, then one good reply with its settings.
+// reply. Framing-heavy garbage draws half its bytes from 0xAF, 0x0D and 0x0A,
+// so frames start, close and fail all the time. The notifications must be exactly those a reference
+// ReplyAssembler gives for the same bytes, then one good reply with its settings.
 struct GarbageFigures {
     bool started = false;
     std::size_t bytes = 0;
@@ -107,7 +108,7 @@ struct GarbageFigures {
     double seconds = 0;
 };
 
-GarbageFigures RunGarbage(std::size_t bytes, std::uint64_t seed);
+GarbageFigures RunGarbage(std::size_t bytes, std::uint64_t seed, bool framingHeavy = false);
 
 // The PC side at `pcBaud` against vesk-sim at 9600: `requests` Read All, none
 // may be answered; then the PC switches to 9600 and is answered.
