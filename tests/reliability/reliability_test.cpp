@@ -5,6 +5,7 @@
 // runs the full ones.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ struct LongRunCase {
     int reads;
     bool damagedRepliesExpected;
 };
+
+// Rows print as their names, so ctest lists the cases by name alone.
+void PrintTo(const LongRunCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class LongRunTest : public ::testing::TestWithParam<LongRunCase> {};
 
@@ -69,6 +75,10 @@ struct UnplugCase {
     bool requestOutstanding;
 };
 
+void PrintTo(const UnplugCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class UnplugTest : public ::testing::TestWithParam<UnplugCase> {};
 
 TEST_P(UnplugTest, PortLostArrivesOnceTheProcessIdlesAndTheModuleCanComeBack) {
@@ -106,6 +116,10 @@ struct GarbageCase {
     std::string name;
     bool framingHeavy;
 };
+
+void PrintTo(const GarbageCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class GarbageTest : public ::testing::TestWithParam<GarbageCase> {};
 
