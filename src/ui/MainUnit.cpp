@@ -32,6 +32,13 @@ QString ShortTimeOfDay() {
     return QLocale().toString(QTime::currentTime(), QLocale::ShortFormat);
 }
 
+// Black text, grey while disabled, so a user sees which buttons and lists are locked.
+void SetTextColour(QPalette& palette, QPalette::ColorRole role) {
+    palette.setColor(QPalette::Active, role, Qt::black);
+    palette.setColor(QPalette::Inactive, role, Qt::black);
+    palette.setColor(QPalette::Disabled, role, kDisabledTextColour);
+}
+
 }  // namespace
 
 ReplyEvent::ReplyEvent(std::uint32_t messageNumber, std::uintptr_t w, std::intptr_t l)
@@ -90,8 +97,8 @@ void TMainForm::CreateControls() {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kFrameColour);
     palette.setColor(QPalette::Button, kFrameColour);
-    palette.setColor(QPalette::WindowText, Qt::black);
-    palette.setColor(QPalette::ButtonText, Qt::black);
+    SetTextColour(palette, QPalette::WindowText);
+    SetTextColour(palette, QPalette::ButtonText);
     setPalette(palette);
 
     suiForm1 = new SkinnedFrame(this);
@@ -246,7 +253,7 @@ QComboBox* TMainForm::AddList(QWidget* group, const char* name, const ChoiceList
     QPalette palette = list->palette();
     palette.setColor(QPalette::Base, kListColour);
     palette.setColor(QPalette::Button, kFrameColour);
-    palette.setColor(QPalette::Text, Qt::black);
+    SetTextColour(palette, QPalette::Text);
     list->setPalette(palette);
     // A label names the list for screen readers as it does for the eye.
     for (QLabel* label : group->findChildren<QLabel*>()) {
@@ -266,7 +273,7 @@ NumberEdit* TMainForm::AddNumber(QWidget* group, const char* name, int decimals,
     field->setGeometry(geometry);
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Text, Qt::black);
+    SetTextColour(palette, QPalette::Text);
     field->setPalette(palette);
     return field;
 }
