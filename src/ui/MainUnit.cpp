@@ -33,10 +33,11 @@ QString ShortTimeOfDay() {
 }
 
 // Black text, grey while disabled, so a user sees which buttons and lists are locked.
-void SetTextColour(QPalette& palette, QPalette::ColorRole role) {
+void SetTextColour(QPalette& palette, QPalette::ColorRole role,
+                   const QColor& disabled = kDisabledTextColour) {
     palette.setColor(QPalette::Active, role, Qt::black);
     palette.setColor(QPalette::Inactive, role, Qt::black);
-    palette.setColor(QPalette::Disabled, role, kDisabledTextColour);
+    palette.setColor(QPalette::Disabled, role, disabled);
 }
 
 }  // namespace
@@ -253,7 +254,9 @@ QComboBox* TMainForm::AddList(QWidget* group, const char* name, const ChoiceList
     QPalette palette = list->palette();
     palette.setColor(QPalette::Base, kListColour);
     palette.setColor(QPalette::Button, kFrameColour);
-    SetTextColour(palette, QPalette::Text);
+    // Darker than elsewhere, so a locked choice stays legible on lime.
+    SetTextColour(palette, QPalette::Text, kDisabledListTextColour);
+    SetTextColour(palette, QPalette::ButtonText, kDisabledListTextColour);
     list->setPalette(palette);
     // A label names the list for screen readers as it does for the eye.
     for (QLabel* label : group->findChildren<QLabel*>()) {

@@ -14,6 +14,7 @@ namespace vesk::ui {
 inline const QColor kFrameColour = QColor(0xFB, 0xFB, 0xFB);
 inline const QColor kListColour = QColor(0x00, 0xFF, 0x00);  // lime
 inline const QColor kDisabledTextColour = QColor(0x80, 0x80, 0x80);
+inline const QColor kDisabledListTextColour = QColor(0x48, 0x48, 0x48);
 inline const QColor kFrequencyColour = QColor(0xC0, 0xDC, 0xC0);  // money green
 inline const QColor kIdFieldColour = QColor(0xB9, 0xD1, 0xEA);    // gradient active caption
 inline const QColor kTitleBarColour = QColor(0x2F, 0x5A, 0x8C);
