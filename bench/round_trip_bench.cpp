@@ -75,7 +75,7 @@ std::unique_ptr<vesk::testing::SimProcess> StartSim(std::vector<std::string> arg
 }
 
 // Appends the script's samples to `samples`.
-bool RunPyserialPeer(const std::string& script, const vesk::testing::SimProcess& sim,
+bool RunPyserialPeer(const std::string& script, const vesk::testing::SimProcess& sim, int baud,
                      unsigned warmup, unsigned count, std::vector<double>& samples) {
     std::string requestHex;
     for (const std::uint8_t byte : vesk::ReadRequest()) {
@@ -84,8 +84,8 @@ bool RunPyserialPeer(const std::string& script, const vesk::testing::SimProcess&
         requestHex += digits;
     }
     const std::vector<std::string> output =
-        vesk::bench::RunPeer({"/usr/bin/python3", script, sim.DevicePath(), "9600", requestHex,
-                              std::to_string(warmup), std::to_string(count)});
+        vesk::bench::RunPeer({"/usr/bin/python3", script, sim.DevicePath(), std::to_string(baud),
+                              requestHex, std::to_string(warmup), std::to_string(count)});
     for (const std::string& line : output) {
         samples.push_back(std::stod(line) / 1e6);  // the script prints nanoseconds
     }
@@ -116,7 +116,7 @@ bool MeasureInRounds(const vesk::testing::SimProcess& sim, const std::string& py
         samples.ours.insert(samples.ours.end(), ours.begin(), ours.end());
         samples.bare.insert(samples.bare.end(), bare.begin(), bare.end());
         if (!pyserialScript.empty() &&
-            !RunPyserialPeer(pyserialScript, sim, warmup, share, samples.peer)) {
+            !RunPyserialPeer(pyserialScript, sim, 9600, warmup, share, samples.peer)) {
             return false;
         }
     }
@@ -172,6 +172,13 @@ int main(int argc, char** argv) {
         vesk::bench::PrintValue(figure, "physical_minimum", minimum, "ms");
         vesk::bench::PrintValue(figure, "p50_above_minimum",
                                 vesk::bench::Summarize(samples).p50 - minimum, "ms");
+        std::vector<double> peer;
+        if (!pyserialScript.empty()) {
+            if (!RunPyserialPeer(pyserialScript, *sim, speed.baud, 2, lineTimeCount, peer)) {
+                return 1;
+            }
+            vesk::bench::PrintSummary(figure + "_pyserial", peer, "ms");
+        }
     }
     return 0;
 }
