@@ -42,8 +42,9 @@ int main(int argc, char** argv) {
     if (!sim) {
         return 1;
     }
-    vesk::VeskSerial endpoint;
     vesk::bench::ReplyClock clock;
+    // After the clock, so the port is closed before the clock goes.
+    vesk::VeskSerial endpoint;
     clock.Attach(endpoint);
     if (!endpoint.Open(sim->ComNumber(), 9600, 0)) {
         std::fprintf(stderr, "idle_cpu_bench: cannot open COM%u\n", sim->ComNumber());

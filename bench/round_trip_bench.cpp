@@ -37,8 +37,9 @@ struct LineSpeed {
 // empty when a reply fails to come.
 std::vector<double> MeasureRoundTrips(const vesk::testing::SimProcess& sim, int baud,
                                       unsigned warmup, unsigned count) {
-    vesk::VeskSerial endpoint;
     ReplyClock clock;
+    // After the clock, so the port is closed before the clock goes.
+    vesk::VeskSerial endpoint;
     clock.Attach(endpoint);
     if (!endpoint.Open(sim.ComNumber(), baud, kNoParity)) {
         std::fprintf(stderr, "round_trip_bench: cannot open COM%u\n", sim.ComNumber());
