@@ -49,6 +49,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const unsigned megabytes = options.Unsigned("megabytes", 200);
+    if (!options.Complete()) {
+        return 2;
+    }
 
     const std::vector<std::uint8_t> stream = MixedStream();
     const std::size_t passes = std::max<std::size_t>(1, megabytes * 1'000'000ull / stream.size());

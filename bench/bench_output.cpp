@@ -1,6 +1,7 @@
 #include "bench_output.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 namespace vesk::bench {
 
 bool Options::Parse(int argc, char** argv) {
+    program = argv[0];
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const auto equals = argument.find('=');
@@ -20,16 +22,37 @@ bool Options::Parse(int argc, char** argv) {
     return true;
 }
 
-unsigned Options::Unsigned(const std::string& name, unsigned fallback) const {
+unsigned Options::Unsigned(const std::string& name, unsigned fallback) {
+    read.insert(name);
     const auto found = values.find(name);
-    return found == values.end()
-               ? fallback
-               : static_cast<unsigned>(std::strtoul(found->second.c_str(), nullptr, 10));
+    if (found == values.end()) {
+        return fallback;
+    }
+    const std::string& text = found->second;
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        std::fprintf(stderr, "%s: --%s takes a whole number, got %s\n", program.c_str(),
+                     name.c_str(), text.c_str());
+        std::exit(2);
+    }
+    return value;
 }
 
-std::string Options::Text(const std::string& name, const std::string& fallback) const {
+std::string Options::Text(const std::string& name, const std::string& fallback) {
+    read.insert(name);
     const auto found = values.find(name);
     return found == values.end() ? fallback : found->second;
+}
+
+bool Options::Complete() const {
+    for (const auto& [name, value] : values) {
+        if (read.count(name) == 0) {
+            std::fprintf(stderr, "%s: unknown option --%s\n", program.c_str(), name.c_str());
+            return false;
+        }
+    }
+    return true;
 }
 
 Summary Summarize(std::vector<double> samples) {

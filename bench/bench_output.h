@@ -7,22 +7,28 @@
 #include <chrono>
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vesk::bench {
 
-// --name=value options; anything else on the command line is an error.
+// --name=value options. A program reads the ones it knows, then asks
+// Complete whether that was all; a bad number ends the program.
 class Options {
   public:
     // False (with the reason on stderr) for an argument that is not --name=value.
     bool Parse(int argc, char** argv);
-    unsigned Unsigned(const std::string& name, unsigned fallback) const;
-    std::string Text(const std::string& name, const std::string& fallback) const;
+    unsigned Unsigned(const std::string& name, unsigned fallback);
+    std::string Text(const std::string& name, const std::string& fallback);
+    // False (with the reason on stderr) when an option was given that no one read.
+    bool Complete() const;
 
   private:
+    std::string program;
     std::map<std::string, std::string> values;
+    std::set<std::string> read;
 };
 
 struct Summary {

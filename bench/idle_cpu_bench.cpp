@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const unsigned seconds = options.Unsigned("seconds", 10);
+    if (!options.Complete()) {
+        return 2;
+    }
 
     vesk::testing::ScopedRuntimeDir runtimeDir;
     auto sim = vesk::testing::SimProcess::Start({"--no-line-time", "--parity", "0"});

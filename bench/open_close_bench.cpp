@@ -31,6 +31,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const unsigned count = options.Unsigned("count", 200);
+    if (!options.Complete()) {
+        return 2;
+    }
 
     vesk::testing::ScopedRuntimeDir runtimeDir;
     auto first = vesk::testing::SimProcess::Start({"--no-line-time"});

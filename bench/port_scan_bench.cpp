@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     const unsigned count = options.Unsigned("count", 50);
     const unsigned ports = options.Unsigned("ports", 3);
     const unsigned pauseMs = options.Unsigned("pause-ms", 100);
+    if (!options.Complete()) {
+        return 2;
+    }
 
     vesk::testing::ScopedRuntimeDir runtimeDir;
     std::vector<std::unique_ptr<vesk::testing::SimProcess>> sims;

@@ -136,6 +136,9 @@ int main(int argc, char** argv) {
     const unsigned warmup = options.Unsigned("warmup", 20);
     const unsigned lineTimeCount = options.Unsigned("line-time-count", 200);
     const std::string pyserialScript = options.Text("pyserial", "");
+    if (!options.Complete()) {
+        return 2;
+    }
 
     vesk::testing::ScopedRuntimeDir runtimeDir;
     {

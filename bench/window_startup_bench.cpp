@@ -22,6 +22,9 @@ int main(int argc, char** argv) {
     const unsigned count = options.Unsigned("count", 20);
     const std::string platform = options.Text("platform", "offscreen");
     const std::string program = options.Text("program", VESK_FIRST_PAINT_PROGRAM);
+    if (!options.Complete()) {
+        return 2;
+    }
 
     vesk::testing::ScopedRuntimeDir runtimeDir;
     auto sim = vesk::testing::SimProcess::Start({"--no-line-time"});

@@ -188,13 +188,13 @@ def main():
     out = [
         "# Performance",
         "",
-        "Figures of one full run of `scripts/bench` (the command that reproduces it), "
-        "built in Release. Raw numbers: [performance.csv](performance.csv). "
-        "Medians and ratios are from this one run.",
+        "Figures of one full run of `scripts/bench`, built in Release; the same command "
+        "reproduces them (about two minutes, best on a machine doing little else). Raw "
+        "numbers: [performance.csv](performance.csv). Medians and ratios are from this one run.",
         "",
         f"Machine: {m('cores')} cores ({m('cpu')}), kernel {m('kernel')}, "
         f"{m('memory_gib')} GiB memory; load average {m('load_start')} at the start of the run "
-        f"and {m('load_end')} at its end (other work shared the machine). "
+        f"and {m('load_end')} at its end. "
         f"Commit {m('commit')}, {m('date')}.",
         "",
         table.markdown(),
