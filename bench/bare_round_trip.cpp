@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 #include "bench_output.h"
 #include "link/parameter_frame.h"
@@ -18,12 +20,8 @@ namespace {
 
 constexpr int kReplyLimitMs = 2000;
 
-bool ExchangeOnce(int fd) {
-    const Frame& request = ReadRequest();
-    if (write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
-        return false;
-    }
-    std::uint8_t reply[kFrameSize];
+// Reads exactly one frame's worth of bytes; false on a time-out or hang-up.
+bool ReadFrame(int fd, std::uint8_t* reply) {
     std::size_t got = 0;
     while (got < kFrameSize) {
         pollfd entry{fd, POLLIN, 0};
@@ -42,6 +40,30 @@ bool ExchangeOnce(int fd) {
     return true;
 }
 
+bool ExchangeOnce(int fd) {
+    const Frame& request = ReadRequest();
+    if (write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
+        return false;
+    }
+    std::uint8_t reply[kFrameSize];
+    return ReadFrame(fd, reply);
+}
+
+std::vector<double> TimedExchanges(int fd, unsigned warmup, unsigned count) {
+    std::vector<double> samples;
+    for (unsigned i = 0; i < warmup + count; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!ExchangeOnce(fd)) {
+            std::fprintf(stderr, "bare round trip: no reply to request %u\n", i);
+            return {};
+        }
+        if (i >= warmup) {
+            samples.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
+        }
+    }
+    return samples;
+}
+
 }  // namespace
 
 std::vector<double> BareRoundTrips(const std::string& devicePath, int baud, unsigned warmup,
@@ -56,19 +78,34 @@ std::vector<double> BareRoundTrips(const std::string& devicePath, int baud, unsi
         return {};
     }
     tcflush(fd, TCIOFLUSH);
-    std::vector<double> samples;
-    for (unsigned i = 0; i < warmup + count; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!ExchangeOnce(fd)) {
-            std::fprintf(stderr, "bare round trip: no reply to request %u\n", i);
-            close(fd);
-            return {};
-        }
-        if (i >= warmup) {
-            samples.push_back(Milliseconds(std::chrono::steady_clock::now() - start));
-        }
-    }
+    std::vector<double> samples = TimedExchanges(fd, warmup, count);
     close(fd);
+    return samples;
+}
+
+std::vector<double> PtyEchoRoundTrips(unsigned warmup, unsigned count) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        return {};
+    }
+    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const auto settings = platform::BuildTermios({9600, 0});
+    if (slave < 0 || !settings || tcsetattr(slave, TCSANOW, &*settings) != 0 ||
+        fcntl(master, F_SETFL, O_NONBLOCK) != 0) {
+        close(master);
+        return {};
+    }
+    // Echoes frame by frame until the slave closes and the master reads a hang-up.
+    std::thread echo([master] {
+        std::uint8_t frame[kFrameSize];
+        while (ReadFrame(master, frame) &&
+               write(master, frame, kFrameSize) == static_cast<ssize_t>(kFrameSize)) {
+        }
+    });
+    std::vector<double> samples = TimedExchanges(slave, warmup, count);
+    close(slave);
+    echo.join();
+    close(master);
     return samples;
 }
 

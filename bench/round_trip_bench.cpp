@@ -4,7 +4,8 @@
 // software; with line time on it is set beside the physical minimum of
 // 2 x 25 characters of 10 bits. The same round trip scripted with pyserial,
 // and once more with bare system calls (the floor that the simulator and the
-// pseudo-terminal set), runs against the same simulator in the same run.
+// pseudo-terminal set), runs against the same simulator in the same run; a
+// pseudo-terminal echoed by a thread shows the kernel's part of that floor.
 //
 //   round_trip_bench [--count=2000] [--rounds=10] [--warmup=20]
 //                    [--line-time-count=200] [--pyserial=bench/pyserial_round_trip.py]
@@ -101,7 +102,7 @@ bool RunPyserialPeer(const std::string& script, const vesk::testing::SimProcess&
 // Ours, the bare floor and pyserial take turns in rounds, so that a change in
 // the machine's load during the run falls on all three alike.
 struct Samples {
-    std::vector<double> ours, bare, peer;
+    std::vector<double> ours, bare, peer, ptyEcho;
 };
 
 bool MeasureInRounds(const vesk::testing::SimProcess& sim, const std::string& pyserialScript,
@@ -111,11 +112,13 @@ bool MeasureInRounds(const vesk::testing::SimProcess& sim, const std::string& py
         const std::vector<double> ours = MeasureRoundTrips(sim, 9600, warmup, share);
         const std::vector<double> bare =
             vesk::bench::BareRoundTrips(sim.DevicePath(), 9600, warmup, share);
-        if (ours.size() != share || bare.size() != share) {
+        const std::vector<double> ptyEcho = vesk::bench::PtyEchoRoundTrips(warmup, share);
+        if (ours.size() != share || bare.size() != share || ptyEcho.size() != share) {
             return false;
         }
         samples.ours.insert(samples.ours.end(), ours.begin(), ours.end());
         samples.bare.insert(samples.bare.end(), bare.begin(), bare.end());
+        samples.ptyEcho.insert(samples.ptyEcho.end(), ptyEcho.begin(), ptyEcho.end());
         if (!pyserialScript.empty() &&
             !RunPyserialPeer(pyserialScript, sim, 9600, warmup, share, samples.peer)) {
             return false;
@@ -152,6 +155,7 @@ int main(int argc, char** argv) {
         vesk::bench::PrintValue("round_trip", "p50_above_bare",
                                 vesk::bench::Summarize(samples.ours).p50 - bareP50, "ms");
         vesk::bench::PrintSummary("round_trip_bare", samples.bare, "ms");
+        vesk::bench::PrintSummary("round_trip_pty_echo", samples.ptyEcho, "ms");
         if (!pyserialScript.empty()) {
             vesk::bench::PrintSummary("round_trip_pyserial", samples.peer, "ms");
             vesk::bench::PrintValue("round_trip_pyserial", "p50_above_bare",

@@ -12,7 +12,9 @@ KNOWN_CAUSES = {
     "faster_than_pyserial": (
         "Both round trips stand on the same floor: vesk-sim waking, answering "
         "and the pseudo-terminal carrying 25 bytes each way through the kernel's "
-        "flip-buffer work queue. That floor, measured in the same run with bare "
+        "flip-buffer work queue; a pseudo-terminal echoed by a thread, with no "
+        "simulator at all, takes about as long (row \"pseudo-terminal alone\"). "
+        "That floor, measured in the same run with bare "
         "system calls on one thread (row \"bare floor\"), is already more than half "
         "of pyserial's time, so no client can be twice as fast as pyserial here. "
         "What the client itself adds is the row \"above the bare floor\": there "
@@ -105,6 +107,9 @@ def round_trip_rows(table, v):
               "", "", "≥ 2×", ratio is not None and ratio >= 2.0, cause=cause)
     table.add("Bare floor (simulator + pty, bare syscalls), p50 / p99",
               f"{shown(bare['p50'], 'ms')} / {shown(bare['p99'], 'ms')}")
+    echo = {st: number(v, "round_trip_pty_echo", st) for st in ("p50", "p99")}
+    table.add("Pseudo-terminal alone, echoed by a thread (no simulator), p50 / p99",
+              f"{shown(echo['p50'], 'ms')} / {shown(echo['p99'], 'ms')}")
     table.add("Best p50 ratio any client could reach here (pyserial / bare floor)",
               "—" if best is None else f"{best:.2f}×")
     ours_above = number(v, "round_trip", "p50_above_bare")
@@ -207,7 +212,9 @@ def main():
         "good reply is posted. The pyserial peer (`bench/pyserial_round_trip.py`, Debian's "
         "python3-serial under /usr/bin/python3) writes the same request to the same simulator "
         "and reads until the 25-byte reply is in, timed with `time.perf_counter_ns`. The bare "
-        "floor does the same with `write`, `poll` and `read` on one thread. The three take "
+        "floor does the same with `write`, `poll` and `read` on one thread; the "
+        "pseudo-terminal-alone row does that against a pseudo-terminal of its own whose other "
+        "end a thread echoes. They take "
         "turns in 10 rounds, each after a few unmeasured requests, so changes in the machine's "
         "load fall on all of them alike. With line time on, the simulator paces its input and "
         "its reply at the line speed (no parity, so 10 bits a character); the physical minimum "
