@@ -13,7 +13,7 @@ KNOWN_CAUSES = {
         "Both round trips stand on the same floor: vesk-sim waking, answering "
         "and the pseudo-terminal carrying 25 bytes each way through the kernel's "
         "flip-buffer work queue; a pseudo-terminal echoed by a thread, with no "
-        "simulator at all, takes about as long (row \"pseudo-terminal alone\"). "
+        "simulator at all, takes no less (row \"pseudo-terminal alone\"). "
         "That floor, measured in the same run with bare "
         "system calls on one thread (row \"bare floor\"), is already more than half "
         "of pyserial's time, so no client can be twice as fast as pyserial here. "
