@@ -128,6 +128,17 @@ TEST_F(PtyChannelTest, TheOtherEndSeesTheLineTheChannelSet) {
     EXPECT_TRUE(serial.IsOpen());
 }
 
+TEST_F(PtyChannelTest, EveryParityOpensAgainAfterAClose) {
+    // The pty driver drops parity; a second set-up with parity must not fail for it.
+    for (int parity = 0; parity <= 2; ++parity) {
+        for (int round = 0; round < 3; ++round) {
+            RecordingSerial serial;
+            EXPECT_TRUE(serial.Open(pty.port, 9600, parity)) << parity << " round " << round;
+            EXPECT_TRUE(serial.SetLineFormat(9600, parity)) << parity << " round " << round;
+        }
+    }
+}
+
 TEST_F(PtyChannelTest, RequestsReachTheModuleAndItsReplyIsDecoded) {
     testing::NotificationQueue window;
     VeskSerial serial;

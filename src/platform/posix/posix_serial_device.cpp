@@ -95,7 +95,23 @@ bool PosixSerialDevice::SetZeroTimeouts() {
 
 bool PosixSerialDevice::ApplyLineSettings(const LineSettings& settings) {
     const std::optional<termios> wanted = BuildTermios(settings);
-    return wanted && tcsetattr(fd, TCSANOW, &*wanted) == 0;
+    if (!wanted) {
+        return false;
+    }
+    if (tcsetattr(fd, TCSANOW, &*wanted) == 0) {
+        return true;
+    }
+    // A pseudo-terminal carries no parity: its driver clears the flag, and a
+    // request that differs from the current settings only by parity is then
+    // refused with EINVAL (a second Open with parity, say). Without parity the
+    // line is the same there, so ask for that.
+    if (errno != EINVAL || !IsPseudoTerminal(fd)) {
+        return false;
+    }
+    termios withoutParity = *wanted;
+    withoutParity.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD);
+    withoutParity.c_iflag &= ~static_cast<tcflag_t>(INPCK);
+    return tcsetattr(fd, TCSANOW, &withoutParity) == 0;
 }
 
 // The tty layer sizes its own buffers; reads and writes stay within 1024 bytes.
