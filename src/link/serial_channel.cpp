@@ -93,10 +93,14 @@ bool CXSerial::Send(const std::uint8_t* data, std::size_t length) {
             case IoResult::kHangUp:
                 return false;  // no retry can reach a device that is gone
             case IoResult::kTimedOut:
+                // The purge drops what the driver still holds, earlier chunks of
+                // this buffer included, and empties a line whose peer stopped
+                // reading, so a retry would report bytes as sent that never
+                // went: a time-out ends the send.
                 device->Purge(platform::kPurgeTxClear);
-                [[fallthrough]];
+                return false;
             default:
-                // The whole chunk goes again: what the purge left of it is not counted.
+                // The whole chunk goes again.
                 if (++retries > kMaxRetries) {
                     return false;
                 }

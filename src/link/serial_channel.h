@@ -41,9 +41,10 @@ class CXSerial {
     bool Configure(unsigned port, int baud, int parity);
     // Applies speed and parity to the open port and makes no other call.
     bool SetLineFormat(int baud, int parity);
-    // Writes the whole buffer in chunks of at most 1024 bytes. A chunk that
-    // times out or fails is retried at most kMaxRetries times (after a purge
-    // of the output on a time-out); false unless every byte went.
+    // Writes the whole buffer in chunks of at most 1024 bytes; false unless
+    // every byte went. A chunk that fails is retried at most kMaxRetries
+    // times; one that has not gone within kWriteTimeoutMs purges the output
+    // and fails the send (a retry after the purge would hide what it dropped).
     bool Send(const std::uint8_t* data, std::size_t length);
 
     unsigned PortNumber() const { return portNumber; }

@@ -104,11 +104,13 @@ INSTANTIATE_TEST_SUITE_P(
         UnplugCase{"SimulatorKilledWhileIdle", UnplugWay::kKillSimulator, false}),
     [](const auto& tested) { return tested.param.name; });
 
-TEST(StalledWriteTest, AModuleThatStopsReadingIsNeverReportedAsAnsweredAndNothingHangs) {
+TEST(StalledWriteTest, AModuleThatStopsReadingMakesSendFailAndNothingHangs) {
     // 2000 requests are 50 000 bytes: the line fills and times out twice or more.
     const StallFigures figures = RunStalledWrites(2000);
     ASSERT_TRUE(figures.started);
     EXPECT_EQ(figures.acceptedRequests + figures.refusedRequests, 2000);
+    EXPECT_GE(figures.refusedRequests, 1);
+    EXPECT_FALSE(figures.blockAccepted);  // a full line is never reported as written
     EXPECT_EQ(figures.notifications, 0);
 }
 

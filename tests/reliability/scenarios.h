@@ -77,8 +77,8 @@ UnplugFigures RunUnplug(UnplugWay way, bool requestOutstanding);
 
 // A module that stops reading (vesk-sim --stall): `requests` Read All, enough
 // to fill the line several times, then one Send of a large block, then Close.
-// A write that times out purges the output and is retried, so each fill
-// costs one write time-out and the request then goes into the emptied line.
+// A write that times out purges the output and fails the send, so each fill
+// costs one refused request, and the next goes into the emptied line.
 struct StallFigures {
     bool started = false;
     int acceptedRequests = 0;
