@@ -42,6 +42,12 @@ class NotificationQueue {
         return first;
     }
 
+    // Only the next message's wParam, for tests that watch one endpoint.
+    std::optional<std::uintptr_t> NextWParam(std::chrono::milliseconds timeout) {
+        const std::optional<Posted> next = Next(timeout);
+        return next ? std::optional<std::uintptr_t>(next->wParam) : std::nullopt;
+    }
+
     std::size_t Pending() {
         std::lock_guard guard(lock);
         return posted.size();

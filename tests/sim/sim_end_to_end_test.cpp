@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "link/notification_queue.h"
 #include "link/protocol_endpoint.h"
-#include "notification_queue.h"
 #include "sim/fault_injector.h"
 #include "sim/module_model.h"
 #include "sim/sim_options.h"
@@ -49,9 +49,11 @@ long ResidentKiB(pid_t pid) {
     return -1;
 }
 
+constexpr std::uint32_t kReplyMessage = 0xC020;
+
 class SimEndToEnd : public ::testing::Test {
   protected:
-    void SetUp() override { port.SetNotify(notifications.Window(), notifications.Message()); }
+    void SetUp() override { port.SetNotify(notifications.Handle(), kReplyMessage); }
     void TearDown() override { port.Close(); }
 
     void Start(std::vector<std::string> args) {
@@ -64,7 +66,7 @@ class SimEndToEnd : public ::testing::Test {
 
     std::optional<std::uintptr_t> Read() {
         EXPECT_TRUE(port.ReadAll());
-        return notifications.Next(kReplyLimit);
+        return notifications.NextWParam(kReplyLimit);
     }
 
     ScopedRuntimeDir runtimeDir;
@@ -111,7 +113,7 @@ TEST_F(SimEndToEnd, WriteAllThenReadAllReturnsWhatWasWritten) {
     written.breathIndex = 4;
     written.wakeIndex = 0;
     ASSERT_TRUE(port.WriteAll(&written));
-    EXPECT_EQ(notifications.Next(kReplyLimit), VeskSerial::kReplyGood);
+    EXPECT_EQ(notifications.NextWParam(kReplyLimit), VeskSerial::kReplyGood);
     EXPECT_EQ(port.LastReply(), Expected(kCommandWriteAll, written));
     EXPECT_EQ(Read(), VeskSerial::kReplyGood);
     EXPECT_EQ(port.LastReply(), Expected(kCommandReadAll, written));
@@ -139,7 +141,7 @@ TEST_P(SimSpeed, TheModuleAnswersOnlyAtItsOwnSpeed) {
     Start(GetParam().args);
     Open(GetParam().pcBaud);
     ASSERT_TRUE(port.ReadAll());
-    const auto got = notifications.Next(GetParam().answered ? kReplyLimit : kSilence);
+    const auto got = notifications.NextWParam(GetParam().answered ? kReplyLimit : kSilence);
     EXPECT_EQ(got.has_value(), GetParam().answered);
 }
 
@@ -159,11 +161,11 @@ TEST_F(SimEndToEnd, AfterAWriteThatChangesTheSpeedOnlyTheNewSpeedIsAnswered) {
     written.baudCode = 5;  // 19200
     ASSERT_TRUE(port.WriteAll(&written));
     // The answer still comes at the old speed.
-    ASSERT_EQ(notifications.Next(kReplyLimit), VeskSerial::kReplyGood);
+    ASSERT_EQ(notifications.NextWParam(kReplyLimit), VeskSerial::kReplyGood);
     EXPECT_EQ(port.LastReply().baudCode, 5);
 
     ASSERT_TRUE(port.ReadAll());
-    EXPECT_EQ(notifications.Next(kSilence), std::nullopt);
+    EXPECT_EQ(notifications.NextWParam(kSilence), std::nullopt);
 
     ASSERT_TRUE(port.SetLineFormat(19200, 0));
     EXPECT_EQ(Read(), VeskSerial::kReplyGood);
@@ -184,7 +186,8 @@ TEST_P(SimFaults, DoWhatTheySay) {
     Start(args);
     Open(9600);
     ASSERT_TRUE(port.ReadAll());
-    EXPECT_EQ(notifications.Next(GetParam().first ? kReplyLimit : kSilence), GetParam().first);
+    EXPECT_EQ(notifications.NextWParam(GetParam().first ? kReplyLimit : kSilence),
+              GetParam().first);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -221,7 +224,7 @@ TEST_F(SimEndToEnd, ARequestSentOneByteAtATimeIsAnswered) {
         ASSERT_TRUE(port.Send(&byte, 1));
         std::this_thread::sleep_for(milliseconds(3));
     }
-    EXPECT_EQ(notifications.Next(kReplyLimit), VeskSerial::kReplyGood);
+    EXPECT_EQ(notifications.NextWParam(kReplyLimit), VeskSerial::kReplyGood);
 }
 
 TEST_F(SimEndToEnd, AFloodOfJunkIsSurvivedAndNeverAnswered) {
