@@ -19,74 +19,13 @@
 #include "link/protocol_endpoint.h"
 #include "link/recording_serial.h"
 #include "platform/com_port_map.h"
+#include "support/pty_module.h"
 #include "support/sim_process.h"
 
 namespace vesk {
 namespace {
 
 using testing::Bytes;
-
-// A pseudo-terminal whose slave is linked as COM<port>; the test plays the module on the master.
-class PtyPort {
-  public:
-    explicit PtyPort(unsigned comNumber) : port(comNumber) {
-        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        EXPECT_GE(master, 0);
-        EXPECT_EQ(grantpt(master), 0);
-        EXPECT_EQ(unlockpt(master), 0);
-        mkdir(platform::VirtualPortDirectory().c_str(), 0700);
-        EXPECT_EQ(symlink(ptsname(master), platform::VirtualPortPath(port).c_str()), 0);
-    }
-    ~PtyPort() {
-        Unplug();
-        unlink(platform::VirtualPortPath(port).c_str());
-    }
-
-    void Write(const Bytes& bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t put = write(master, bytes.data() + done, bytes.size() - done);
-            ASSERT_GT(put, 0);
-            done += static_cast<std::size_t>(put);
-        }
-    }
-
-    // Reads exactly `count` bytes, waiting at most 5 s.
-    Bytes Read(std::size_t count) {
-        Bytes bytes;
-        while (bytes.size() < count) {
-            pollfd in{master, POLLIN, 0};
-            if (poll(&in, 1, 5000) <= 0) {
-                break;
-            }
-            std::uint8_t buffer[256];
-            const ssize_t got = read(master, buffer, std::min(sizeof buffer, count - bytes.size()));
-            if (got <= 0) {
-                break;
-            }
-            bytes.insert(bytes.end(), buffer, buffer + got);
-        }
-        return bytes;
-    }
-
-    termios Settings() const {
-        termios t{};
-        tcgetattr(master, &t);
-        return t;
-    }
-
-    void Unplug() {
-        if (master >= 0) {
-            close(master);
-            master = -1;
-        }
-    }
-
-    const unsigned port;
-
-  private:
-    int master = -1;
-};
 
 using testing::RecordingSerial;
 
@@ -98,33 +37,35 @@ double ProcessCpuSeconds() {
 
 class PtyChannelTest : public ::testing::Test {
   protected:
+    void SetUp() override { ASSERT_TRUE(pty.IsReady()); }
+
     testing::ScopedRuntimeDir runtime;
-    PtyPort pty{5};
+    testing::PtyModule pty{5};
 };
 
 TEST_F(PtyChannelTest, BytesArriveAtOnByteInOrder) {
     RecordingSerial serial;
-    ASSERT_TRUE(serial.Open(pty.port, 115200, 0));
+    ASSERT_TRUE(serial.Open(pty.ComNumber(), 115200, 0));
     std::mt19937 random(11);
     Bytes sent(5000);
     for (auto& byte : sent) {
         byte = static_cast<std::uint8_t>(random());
     }
-    pty.Write(sent);
+    ASSERT_TRUE(pty.Write(sent));
     EXPECT_EQ(serial.WaitForBytes(sent.size()), sent);
 }
 
 TEST_F(PtyChannelTest, TheOtherEndSeesTheLineTheChannelSet) {
     RecordingSerial serial;
-    ASSERT_TRUE(serial.Open(pty.port, 19200, 0));
+    ASSERT_TRUE(serial.Open(pty.ComNumber(), 19200, 0));
     termios t = pty.Settings();
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B19200));
     EXPECT_EQ(t.c_cflag & (HUPCL | CSTOPB), 0u);
     EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
-    EXPECT_TRUE(serial.Configure(pty.port, 115200, 0));
+    EXPECT_TRUE(serial.Configure(pty.ComNumber(), 115200, 0));
     t = pty.Settings();
     EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B115200));
-    EXPECT_FALSE(serial.Configure(pty.port, 12345, 0));  // a speed termios cannot set
+    EXPECT_FALSE(serial.Configure(pty.ComNumber(), 12345, 0));  // a speed termios cannot set
     EXPECT_TRUE(serial.IsOpen());
 }
 
@@ -133,7 +74,7 @@ TEST_F(PtyChannelTest, EveryParityOpensAgainAfterAClose) {
     for (int parity = 0; parity <= 2; ++parity) {
         for (int round = 0; round < 3; ++round) {
             RecordingSerial serial;
-            EXPECT_TRUE(serial.Open(pty.port, 9600, parity)) << parity << " round " << round;
+            EXPECT_TRUE(serial.Open(pty.ComNumber(), 9600, parity)) << parity << " round " << round;
             EXPECT_TRUE(serial.SetLineFormat(9600, parity)) << parity << " round " << round;
         }
     }
@@ -143,10 +84,10 @@ TEST_F(PtyChannelTest, RequestsReachTheModuleAndItsReplyIsDecoded) {
     testing::NotificationQueue window;
     VeskSerial serial;
     serial.SetNotify(window.Handle(), 0xC010);
-    ASSERT_TRUE(serial.Open(pty.port, 9600, 0));
+    ASSERT_TRUE(serial.Open(pty.ComNumber(), 9600, 0));
     ASSERT_TRUE(serial.ReadAll());
     EXPECT_EQ(pty.Read(25), testing::ToBytes(ReadRequest()));
-    pty.Write(testing::ToBytes(testing::kDefaultWriteFrame));
+    ASSERT_TRUE(pty.Write(testing::ToBytes(testing::kDefaultWriteFrame)));
     const auto posted = window.Next();
     ASSERT_TRUE(posted);
     EXPECT_EQ(posted->wParam, VeskSerial::kReplyGood);
@@ -155,14 +96,14 @@ TEST_F(PtyChannelTest, RequestsReachTheModuleAndItsReplyIsDecoded) {
 
 TEST_F(PtyChannelTest, APortHeldByOneChannelCanNeitherBeListedNorOpenedByAnother) {
     RecordingSerial first, second;
-    EXPECT_TRUE(PortExists(pty.port));
-    ASSERT_TRUE(first.Open(pty.port, 9600, 0));
-    EXPECT_FALSE(PortExists(pty.port));
-    EXPECT_FALSE(second.Open(pty.port, 9600, 0));
+    EXPECT_TRUE(PortExists(pty.ComNumber()));
+    ASSERT_TRUE(first.Open(pty.ComNumber(), 9600, 0));
+    EXPECT_FALSE(PortExists(pty.ComNumber()));
+    EXPECT_FALSE(second.Open(pty.ComNumber(), 9600, 0));
     EXPECT_FALSE(second.IsOpen());
     first.Close();
-    EXPECT_TRUE(PortExists(pty.port));
-    EXPECT_TRUE(second.Open(pty.port, 9600, 0));
+    EXPECT_TRUE(PortExists(pty.ComNumber()));
+    EXPECT_TRUE(second.Open(pty.ComNumber(), 9600, 0));
 }
 
 TEST_F(PtyChannelTest, EntriesThatAreNotSerialDevicesAreNeitherListedNorOpened) {
@@ -187,7 +128,7 @@ TEST_F(PtyChannelTest, EntriesThatAreNotSerialDevicesAreNeitherListedNorOpened) 
 
 TEST_F(PtyChannelTest, UnpluggingEndsTheReaderOnceAndLeavesTheProcessIdle) {
     RecordingSerial serial;
-    ASSERT_TRUE(serial.Open(pty.port, 9600, 0));
+    ASSERT_TRUE(serial.Open(pty.ComNumber(), 9600, 0));
     pty.Unplug();
     ASSERT_TRUE(serial.WaitForLost());
     const double before = ProcessCpuSeconds();
@@ -213,7 +154,7 @@ TEST_F(PtyChannelTest, DestroyingAnEndpointWhileBytesArriveDeliversNothingAfterw
     for (int round = 0; round < 10; ++round) {
         auto serial = std::make_unique<VeskSerial>();
         serial->SetNotify(window.Handle(), 0xC011);
-        ASSERT_TRUE(serial->Open(pty.port, 115200, 0));
+        ASSERT_TRUE(serial->Open(pty.ComNumber(), 115200, 0));
         window.Next();
         serial.reset();  // ASan and TSan watch for delivery into the freed object
     }

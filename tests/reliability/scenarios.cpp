@@ -19,7 +19,7 @@
 #include "platform/com_port_map.h"
 #include "platform/window_message.h"
 #include "reliability/process_resources.h"
-#include "reliability/pty_module.h"
+#include "support/pty_module.h"
 #include "support/sim_process.h"
 
 #if defined(__has_feature)

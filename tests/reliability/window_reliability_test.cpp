@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/com_port_map.h"
-#include "reliability/pty_module.h"
+#include "support/pty_module.h"
 #include "support/sim_process.h"
 #include "ui/MainUnit.h"
 

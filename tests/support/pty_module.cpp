@@ -1,9 +1,10 @@
-#include "reliability/pty_module.h"
+#include "support/pty_module.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -82,6 +83,12 @@ void PtyModule::RemoveLink() {
         unlink(platform::VirtualPortPath(port).c_str());
         linked = false;
     }
+}
+
+termios PtyModule::Settings() const {
+    termios settings{};
+    tcgetattr(master, &settings);
+    return settings;
 }
 
 }  // namespace vesk::testing

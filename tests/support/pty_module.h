@@ -3,6 +3,8 @@
 // and pull the plug by closing the master.
 #pragma once
 
+#include <termios.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -25,6 +27,9 @@ class PtyModule {
     bool Write(const std::vector<std::uint8_t>& bytes) { return Write(bytes.data(), bytes.size()); }
     // Reads exactly `count` bytes within 5 s; fewer when they do not come.
     std::vector<std::uint8_t> Read(std::size_t count);
+
+    // The line settings as the master sees them: those the slave set.
+    termios Settings() const;
 
     void Unplug();
     // Removes the COM link (the device node of a pulled adapter goes too).
